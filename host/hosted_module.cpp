@@ -19,7 +19,8 @@ bool countsAsModulePin(const PinProperties& description) {
 std::unique_ptr<HostedModule> HostedModule::create(MakeModuleEntry makeModule,
                                                    HostOptions options) {
     std::unique_ptr<HostedModule> host(new HostedModule(options));
-    host->plugRecord = makeModule(0, QN_OBJECT_KIND_MODULE, &HostedModule::callbackEntry, host.get());
+    host->plugRecord =
+        makeModule(0, QN_OBJECT_KIND_MODULE, &HostedModule::callbackEntry, host.get());
     if (host->plugRecord == nullptr) {
         return nullptr;
     }
@@ -94,9 +95,13 @@ intptr_t HostedModule::close() {
     return result;
 }
 
-void HostedModule::setSampleRate(float rate) { dispatch(plugSetSampleRate, 0, 0, nullptr, rate); }
+void HostedModule::setSampleRate(float rate) {
+    dispatch(plugSetSampleRate, 0, 0, nullptr, rate);
+}
 
-void HostedModule::setBlockSize(int32_t size) { dispatch(plugSetBlockSize, 0, size); }
+void HostedModule::setBlockSize(int32_t size) {
+    dispatch(plugSetBlockSize, 0, size);
+}
 
 bool HostedModule::getPinProperties(int32_t index, PinProperties& properties) {
     return dispatch(plugGetPinProperties, index, 0, &properties) != 0;
@@ -151,8 +156,8 @@ void HostedModule::deliverQueuedEvents() {
 }
 
 void HostedModule::advanceSampleClock(int32_t samples) noexcept {
-    sampleClock = static_cast<int32_t>(static_cast<uint32_t>(sampleClock) +
-                                       static_cast<uint32_t>(samples));
+    sampleClock =
+        static_cast<int32_t>(static_cast<uint32_t>(sampleClock) + static_cast<uint32_t>(samples));
 }
 
 std::optional<PlugState> HostedModule::announcedState(int32_t slot) const {

@@ -37,7 +37,7 @@ struct HostOptions {
 };
 
 class HostedModule {
-public:
+  public:
     // A custom answer for a request; std::nullopt leaves it to the host's own answer.
     using Responder = std::function<std::optional<intptr_t>(const Request&)>;
 
@@ -104,11 +104,11 @@ public:
     void clearRequests() noexcept { log.clear(); }
     void setResponder(Responder responder) { respond = std::move(responder); }
 
-private:
+  private:
     explicit HostedModule(HostOptions options);
     static QN_ENTRY_ALIGN intptr_t QN_CDECL callbackEntry(PlugRecord* record, int32_t request,
-                                                          int32_t index, int32_t value,
-                                                          void* ptr, float opt);
+                                                          int32_t index, int32_t value, void* ptr,
+                                                          float opt);
     intptr_t answer(const Request& request);
     void allocateBlocks();
     int32_t countModulePins() const;

@@ -14,18 +14,26 @@ namespace {
 void* openLibrary(const std::string& path, PluginLibrary::Binding /*binding*/) {
     return reinterpret_cast<void*>(LoadLibraryA(path.c_str()));
 }
-void closeLibrary(void* handle) { FreeLibrary(static_cast<HMODULE>(handle)); }
+void closeLibrary(void* handle) {
+    FreeLibrary(static_cast<HMODULE>(handle));
+}
 void* findSymbol(void* handle, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
 }
-std::string lastError() { return "error " + std::to_string(GetLastError()); }
+std::string lastError() {
+    return "error " + std::to_string(GetLastError());
+}
 #else
 void* openLibrary(const std::string& path, PluginLibrary::Binding binding) {
     const int scope = binding == PluginLibrary::Binding::kGlobal ? RTLD_GLOBAL : RTLD_LOCAL;
     return dlopen(path.c_str(), RTLD_NOW | scope);
 }
-void closeLibrary(void* handle) { dlclose(handle); }
-void* findSymbol(void* handle, const char* name) { return dlsym(handle, name); }
+void closeLibrary(void* handle) {
+    dlclose(handle);
+}
+void* findSymbol(void* handle, const char* name) {
+    return dlsym(handle, name);
+}
 std::string lastError() {
     const char* message = dlerror();
     return message != nullptr ? message : "unknown error";
@@ -55,8 +63,12 @@ std::unique_ptr<PluginLibrary> PluginLibrary::load(const std::string& path, Bind
 PluginLibrary::PluginLibrary(void* libraryHandle, std::string path)
     : handle(libraryHandle), libraryPath(std::move(path)) {}
 
-PluginLibrary::~PluginLibrary() { closeLibrary(handle); }
+PluginLibrary::~PluginLibrary() {
+    closeLibrary(handle);
+}
 
-void* PluginLibrary::symbol(const char* name) const noexcept { return findSymbol(handle, name); }
+void* PluginLibrary::symbol(const char* name) const noexcept {
+    return findSymbol(handle, name);
+}
 
 }  // namespace qnhost

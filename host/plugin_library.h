@@ -11,12 +11,12 @@ namespace qnhost {
 
 // Every failure of the host library: one line a user can read.
 class HostError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class PluginLibrary {
-public:
+  public:
     // kLocal keeps the library's symbols to itself; kGlobal makes them available to libraries
     // loaded later, as some hosts do.
     enum class Binding { kLocal, kGlobal };
@@ -34,7 +34,7 @@ public:
     // Any other symbol by name, or null.
     void* symbol(const char* name) const noexcept;
 
-private:
+  private:
     PluginLibrary(void* handle, std::string path);
 
     void* handle;

@@ -28,7 +28,9 @@ QNModule_base::QNModule_base(HostCallback callback, void* hostHandle) noexcept
     plugRecord.version = QN_PLUG_VERSION;
 }
 
-QNModule_base::~QNModule_base() { pins.release(); }
+QNModule_base::~QNModule_base() {
+    pins.release();
+}
 
 void QNModule_base::onPlugStateChange(QNPin& /*pin*/) {}
 
@@ -76,15 +78,27 @@ intptr_t QNModule_base::dispatch(int32_t opcode, int32_t index, int32_t value, v
 
 void QNModule_base::close() {}
 void QNModule_base::spareHook(int32_t /*first*/, int32_t /*second*/) {}
-void QNModule_base::setSampleRate(float rate) { sampleRate = rate; }
-void QNModule_base::setBlockSize(int32_t size) { blockSize = size; }
-float QNModule_base::getSampleRate() { return sampleRate; }
-int32_t QNModule_base::getBlockSize() { return blockSize; }
+void QNModule_base::setSampleRate(float rate) {
+    sampleRate = rate;
+}
+void QNModule_base::setBlockSize(int32_t size) {
+    blockSize = size;
+}
+float QNModule_base::getSampleRate() {
+    return sampleRate;
+}
+int32_t QNModule_base::getBlockSize() {
+    return blockSize;
+}
 bool QNModule_base::getPinProperties(int32_t /*index*/, PinProperties* /*properties*/) {
     return false;
 }
-bool QNModule_base::spareQueryA(int32_t /*value*/) { return false; }
-bool QNModule_base::spareQueryB(int32_t /*value*/) { return false; }
+bool QNModule_base::spareQueryA(int32_t /*value*/) {
+    return false;
+}
+bool QNModule_base::spareQueryB(int32_t /*value*/) {
+    return false;
+}
 void QNModule_base::onCommand8() {}
 void QNModule_base::onCommand8Index(int32_t /*index*/) {}
 void QNModule_base::handleEventType2(int32_t /*timeStamp*/, int32_t /*value*/,

@@ -17,7 +17,7 @@
 
 // The pin slots of an instance: one block allocated at open, released with the instance.
 class QNPinArray {
-public:
+  public:
     QNPinArray() noexcept = default;
     // Allocates `count` unbound slots; false (and empty) when memory runs out.
     bool allocate(int32_t count) noexcept;
@@ -26,13 +26,13 @@ public:
     QNPin& operator[](int32_t index) noexcept { return slots[index]; }
     QNPin* data() noexcept { return slots.get(); }
 
-private:
+  private:
     std::unique_ptr<QNPin[]> slots;
     int32_t count = 0;
 };
 
 class QNModule_base {
-public:
+  public:
     // Stores the callback (may be null) and fills the record; makes no host request.
     QNModule_base(HostCallback callback, void* hostHandle) noexcept;
     QNModule_base(const QNModule_base&) = delete;
@@ -45,8 +45,7 @@ public:
     // Acts on eventPinStatus, eventType2 and eventCall at once; ignores every other type.
     virtual void handleEvent(const EventRecord* event);
     // The dispatcher opcode table; opcodes outside it answer 0.
-    virtual intptr_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr,
-                              float opt);
+    virtual intptr_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
     // Builds the pins from the host's pin count and the descriptions. Overrides call it first.
     virtual void open();
     // Runs for plugClose, before the instance is deleted.
@@ -67,8 +66,8 @@ public:
     virtual void onCommand12(int32_t value, int32_t index, void* ptr);
 
     // The one path to the host: 0 without a callback, otherwise the host's answer unchanged.
-    intptr_t callHost(int32_t request, int32_t index = 0, int32_t value = 0,
-                      void* ptr = nullptr, float opt = 0.0f);
+    intptr_t callHost(int32_t request, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
     int32_t getSampleClock();
 
     // Installs a process function; tells the host only when it differs from the current one.
@@ -96,7 +95,7 @@ public:
         return static_cast<QNModule_base*>(object);
     }
 
-private:
+  private:
     void buildPins();
 
     HostCallback hostCallback;
@@ -110,7 +109,7 @@ private:
 extern "C" {
 // The record's entries. emptyProcess does nothing; the host may call it before open.
 void QN_CDECL emptyProcess(void* object, int32_t bufferOffset, int32_t sampleCount);
-intptr_t QN_CDECL dispatcherEntry(PlugRecord* record, int32_t opcode, int32_t index,
-                                  int32_t value, void* ptr, float opt);
+intptr_t QN_CDECL dispatcherEntry(PlugRecord* record, int32_t opcode, int32_t index, int32_t value,
+                                  void* ptr, float opt);
 void QN_CDECL eventEntry(void* object, const EventRecord* event);
 }

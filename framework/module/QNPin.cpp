@@ -46,7 +46,8 @@ void QNPin::setStatus(PlugState state) {
 
 intptr_t QNPin::transmitStatus(int32_t sampleClock, PlugState state) {
     // The clock travels as an integer in ptr.
-    auto* clock = reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(sampleClock)));
+    auto* clock =
+        reinterpret_cast<void*>(static_cast<uintptr_t>(static_cast<uint32_t>(sampleClock)));
     return module->callHost(hostPinStatus, index, state, clock);
 }
 
@@ -54,7 +55,9 @@ intptr_t QNPin::send(intptr_t first, int32_t second) {
     return module->callHost(hostPinSend, index, second, reinterpret_cast<void*>(first));
 }
 
-bool QNPin::query() { return module->callHost(hostPinQuery, index) != 0; }
+bool QNPin::query() {
+    return module->callHost(hostPinQuery, index) != 0;
+}
 
 float QNPin::valueAtCurrentSample() {
     const auto bufferClock = static_cast<uint32_t>(module->callHost(hostPinBufferClock, index));

@@ -9,7 +9,7 @@
 class QNModule_base;
 
 class QNPin {
-public:
+  public:
     // An unbound slot: no module, no variable, idle. open binds the slots it reaches.
     QNPin() noexcept = default;
     QNPin(const QNPin&) = delete;
@@ -41,7 +41,7 @@ public:
     // The pin's own value slot, for pins without a module variable.
     const void* getStorage() const noexcept { return &storage; }
 
-private:
+  private:
     void* variable = nullptr;
     QNModule_base* module = nullptr;
     int32_t index = -1;

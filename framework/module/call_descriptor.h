@@ -20,7 +20,9 @@ constexpr bool sameCall(const CallDescriptor& a, const CallDescriptor& b) noexce
 }
 
 // The empty descriptor: (null, 0, 0, -1).
-constexpr CallDescriptor emptyCall() noexcept { return CallDescriptor{nullptr, 0, 0, -1}; }
+constexpr CallDescriptor emptyCall() noexcept {
+    return CallDescriptor{nullptr, 0, 0, -1};
+}
 
 // A descriptor made from a bare call entry: (entry, 0, 0, -1).
 inline CallDescriptor callFromEntry(PlugCallEntry entry) noexcept {

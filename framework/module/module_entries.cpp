@@ -7,9 +7,8 @@ extern "C" {
 QN_ENTRY_ALIGN void QN_CDECL emptyProcess(void* /*object*/, int32_t /*bufferOffset*/,
                                           int32_t /*sampleCount*/) {}
 
-QN_ENTRY_ALIGN intptr_t QN_CDECL dispatcherEntry(PlugRecord* record, int32_t opcode,
-                                                 int32_t index, int32_t value, void* ptr,
-                                                 float opt) {
+QN_ENTRY_ALIGN intptr_t QN_CDECL dispatcherEntry(PlugRecord* record, int32_t opcode, int32_t index,
+                                                 int32_t value, void* ptr, float opt) {
     if (record == nullptr || record->object == nullptr) {
         return 0;
     }

@@ -34,8 +34,8 @@ void QNModule_base::handleEvent(const EventRecord* event) {
     }
 }
 
-intptr_t QNModule_base::addEvent(int32_t timeStamp, int32_t type, int32_t value,
-                                 int32_t shortValue, intptr_t extra) {
+intptr_t QNModule_base::addEvent(int32_t timeStamp, int32_t type, int32_t value, int32_t shortValue,
+                                 intptr_t extra) {
     EventRecord record{timeStamp, type, value, shortValue, extra, 0};
     return callHost(hostAddEvent, 0, 0, &record);
 }

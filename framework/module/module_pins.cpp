@@ -35,7 +35,9 @@ bool QNModule_base::fetchPinProperties(int32_t index, PinProperties* properties)
     return getPinProperties(index, properties);
 }
 
-void QNModule_base::open() { buildPins(); }
+void QNModule_base::open() {
+    buildPins();
+}
 
 void QNModule_base::buildPins() {
     // A second open builds the pins afresh instead of leaking the first array.

@@ -38,16 +38,14 @@ struct PlugRecord;
  * Never runs at the same time as another entry of the same instance.
  */
 typedef intptr_t(QN_CDECL* PlugDispatcherEntry)(struct PlugRecord* record, int32_t opcode,
-                                                int32_t index, int32_t value, void* ptr,
-                                                float opt);
+                                                int32_t index, int32_t value, void* ptr, float opt);
 
 /*
  * Process entry: the host passes the record's `object` and asks for sampleCount samples from
  * sample bufferOffset of every pin block. The host rereads the record's `process` word before
  * every call; it changes only inside the module's own calls (announced by hostProcessChanged).
  */
-typedef void(QN_CDECL* PlugProcessEntry)(void* object, int32_t bufferOffset,
-                                         int32_t sampleCount);
+typedef void(QN_CDECL* PlugProcessEntry)(void* object, int32_t bufferOffset, int32_t sampleCount);
 
 /* Event entry: the host passes the record's `object` and one event record, which it owns. */
 typedef void(QN_CDECL* PlugEventEntry)(void* object, const EventRecord* event);

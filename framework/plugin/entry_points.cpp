@@ -23,8 +23,7 @@ QN_EXPORT QN_ENTRY_ALIGN int32_t QN_CDECL getModuleProperties(int32_t index,
 }
 
 QN_EXPORT QN_ENTRY_ALIGN PlugRecord* QN_CDECL makeModule(int32_t index, int32_t objectKind,
-                                                         HostCallback callback,
-                                                         void* hostHandle) {
+                                                         HostCallback callback, void* hostHandle) {
     if (index != 0 || objectKind != QN_OBJECT_KIND_MODULE) {
         return nullptr;
     }

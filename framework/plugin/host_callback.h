@@ -16,21 +16,21 @@ QN_EXTERN_C_BEGIN
 
 struct PlugRecord;
 
-typedef intptr_t(QN_CDECL* HostCallback)(struct PlugRecord* record, int32_t request,
-                                         int32_t index, int32_t value, void* ptr, float opt);
+typedef intptr_t(QN_CDECL* HostCallback)(struct PlugRecord* record, int32_t request, int32_t index,
+                                         int32_t value, void* ptr, float opt);
 
 /* Request codes (HostRequest). "pin" is the pin's slot number within the instance. */
 enum HostRequest {
-    hostPinStatus = 0,       /* index pin, value PlugState, ptr sample clock; result ignored */
-    hostPinQuery = 1,        /* index pin; nonzero answer means true */
-    hostSampleClock = 3,     /* answers the current 32-bit sample clock */
-    hostPinSend = 4,         /* index pin, value second operand, ptr first operand */
-    hostPinBuffer = 7,       /* index pin; answers the address of the pin's float block */
-    hostPinBufferClock = 8,  /* index pin; answers the sample clock of element 0 of the block */
-    hostSleep = 10,          /* output stays constant until an input changes; result ignored */
-    hostPinCount = 14,       /* answers the number of pin slots; 0 or less means none */
-    hostAddEvent = 19,       /* ptr EventRecord, copied by the host before it returns */
-    hostProcessChanged = 22  /* the record's process entry changed; result ignored */
+    hostPinStatus = 0,      /* index pin, value PlugState, ptr sample clock; result ignored */
+    hostPinQuery = 1,       /* index pin; nonzero answer means true */
+    hostSampleClock = 3,    /* answers the current 32-bit sample clock */
+    hostPinSend = 4,        /* index pin, value second operand, ptr first operand */
+    hostPinBuffer = 7,      /* index pin; answers the address of the pin's float block */
+    hostPinBufferClock = 8, /* index pin; answers the sample clock of element 0 of the block */
+    hostSleep = 10,         /* output stays constant until an input changes; result ignored */
+    hostPinCount = 14,      /* answers the number of pin slots; 0 or less means none */
+    hostAddEvent = 19,      /* ptr EventRecord, copied by the host before it returns */
+    hostProcessChanged = 22 /* the record's process entry changed; result ignored */
 };
 
 QN_EXTERN_C_END

@@ -51,7 +51,7 @@
 #else
 #define QN_LAYOUT_32 0
 #endif
-#define QN_ASSERT_FIELD(type, field, offset32, offset64)                                  \
+#define QN_ASSERT_FIELD(type, field, offset32, offset64)                                \
     QN_STATIC_ASSERT(offsetof(type, field) == (QN_LAYOUT_32 ? (offset32) : (offset64)), \
                      #type "." #field " offset")
 #define QN_ASSERT_SIZE(type, size32, size64) \

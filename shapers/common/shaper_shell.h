@@ -26,6 +26,8 @@ class ShaperShell : public QNModule_base {
     using QNModule_base::QNModule_base;
 
     void open() override {
+        static_assert(sizeof(ShaperShell) == sizeof(QNModule_base),
+                      "the module's pin variables must follow the base part directly");
         QNModule_base::open();
         setProcessFunction(qn::processFunction<Module, &Module::shaperProcess>());
     }

@@ -88,7 +88,7 @@ class CurveTest : public testing::TestWithParam<Variant> {};
 
 // Each expected value is either a corner or a segment's interpolation at a t the curve's
 // definition states.
-struct SpecCase {
+struct StatedCase {
     const char* what;
     float control;
     int lower;  // corner index from the bottom
@@ -96,7 +96,7 @@ struct SpecCase {
     float t;
 };
 
-std::vector<SpecCase> specCases(const std::string& id) {
+std::vector<StatedCase> statedCases(const std::string& id) {
     if (id == "DK_1BPShaper") {
         return {{"control 0", 0.0f, 0, -1, 0},
                 {"breakpoint", 0.5f, 1, -1, 0},
@@ -144,14 +144,14 @@ std::vector<SpecCase> specCases(const std::string& id) {
 TEST_P(CurveTest, GivesTheStatedValues) {
     const Variant& variant = GetParam();
     const std::vector<float> corners = unorderedCorners(variant);
-    const std::vector<SpecCase> cases = specCases(variant.id);
+    const std::vector<StatedCase> cases = statedCases(variant.id);
     std::vector<float> controls;
-    for (const SpecCase& c : cases) {
+    for (const StatedCase& c : cases) {
         controls.push_back(c.control);
     }
     const std::vector<float> out = shape(variant, controls, corners);
     for (size_t i = 0; i < cases.size(); ++i) {
-        const SpecCase& c = cases[i];
+        const StatedCase& c = cases[i];
         SCOPED_TRACE(c.what);
         const float expected = c.upper < 0
                                    ? corners[static_cast<size_t>(c.lower)]

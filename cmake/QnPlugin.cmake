@@ -21,8 +21,12 @@ function(qn_add_plugin target)
   else()
     target_link_options(${target} PRIVATE
       "LINKER:--version-script=${PROJECT_SOURCE_DIR}/framework/plugin/plugin_exports.map"
-      "LINKER:--no-undefined"
       "LINKER:-Bsymbolic")
+    # clang links sanitizer runtimes into executables only: an instrumented plug-in takes them
+    # from the process that loads it, so its sanitizer symbols stay undefined until then.
+    if(NOT ((QN_SANITIZERS OR QN_BUILD_FUZZERS) AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang"))
+      target_link_options(${target} PRIVATE "LINKER:--no-undefined")
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS
       "${PROJECT_SOURCE_DIR}/framework/plugin/plugin_exports.map")
   endif()

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-multilib googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev libsndfile1-dev "$@")
+          libbenchmark-dev libcli11-dev libsndfile1-dev clang libclang-rt-14-dev "$@")
 
 missing=()
 for package in "${packages[@]}"; do

@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 
-for preset in default m32; do
+for preset in default m32 asan; do
     echo "=== preset ${preset} ==="
     cmake --workflow --preset "${preset}"
 done

@@ -1,4 +1,6 @@
 // Events: delivered by the host through eventEntry, queued by the module with hostAddEvent.
+#include <cstring>
+
 #include "QNModule_base.h"
 
 void QNModule_base::handleEvent(const EventRecord* event) {
@@ -36,7 +38,15 @@ void QNModule_base::handleEvent(const EventRecord* event) {
 
 intptr_t QNModule_base::addEvent(int32_t timeStamp, int32_t type, int32_t value, int32_t shortValue,
                                  intptr_t extra) {
-    EventRecord record{timeStamp, type, value, shortValue, extra, 0};
+    // Cleared as a whole first: on 64-bit targets the record has padding, and the host copies
+    // every byte of it, which must not carry leftovers of this stack frame.
+    EventRecord record;
+    std::memset(&record, 0, sizeof record);
+    record.timeStamp = timeStamp;
+    record.type = type;
+    record.value = value;
+    record.shortValue = shortValue;
+    record.extra = extra;
     return callHost(hostAddEvent, 0, 0, &record);
 }
 

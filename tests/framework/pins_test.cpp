@@ -29,7 +29,6 @@ void answerPins(Fixture& f, int32_t count) {
     });
 }
 
-constexpr int kNull = -1;
 constexpr int kOwnStorage = -2;
 constexpr int kUnbound = -3;
 
@@ -43,7 +42,7 @@ struct OpenCase {
     std::vector<DescriptionSpec> descriptions;
     int32_t hostCount;
     std::vector<int32_t> fetched;
-    // Per slot: the description whose variable the pin uses, kOwnStorage, kNull or kUnbound.
+    // Per slot: the description whose variable the pin uses, kOwnStorage or kUnbound.
     std::vector<int> slots;
 };
 

@@ -3,9 +3,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh --windows
 
 for preset in default m32 asan; do
     echo "=== preset ${preset} ==="
     cmake --workflow --preset "${preset}"
 done
+
+# The host's own platform: 32-bit Windows DLLs, tested under Wine, compared with build/default.
+echo "=== preset windows-x86 ==="
+scripts/run-windows-tests.sh build/default

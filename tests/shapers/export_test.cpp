@@ -1,8 +1,12 @@
 // What each shaper library shows to the process that loads it: exactly the two exports, and
 // nothing that could bind one library to another's copy of the framework.
+#if defined(_WIN32)
+#include "exported_symbols.h"
+#else
 #include <dlfcn.h>
 #include <elf.h>
 #include <link.h>
+#endif
 
 #include <cstring>
 #include <fstream>
@@ -20,6 +24,12 @@
 namespace shapertest {
 namespace {
 
+#if defined(_WIN32)
+// A DLL's exports are the names in its export directory.
+std::set<std::string> definedDynamicSymbols(const std::string& path) {
+    return qntest::definedDynamicSymbols(path);
+}
+#else
 // The names of the defined symbols in the library file's dynamic symbol table, as
 // `nm -D --defined-only` lists them; read from the file with the loader's own ELF class.
 std::set<std::string> definedDynamicSymbols(const std::string& path) {
@@ -55,6 +65,7 @@ std::set<std::string> definedDynamicSymbols(const std::string& path) {
     }
     return names;
 }
+#endif
 
 TEST(ShaperExports, EachLibraryExportsExactlyTheTwoEntryPoints) {
     const std::set<std::string> exports{"getModuleProperties", "makeModule"};

@@ -12,6 +12,7 @@
 
 #include "hosted_module.h"
 #include "plugin_library.h"
+#include "plugin_paths.h"
 
 namespace shapertest {
 
@@ -32,7 +33,7 @@ struct Variant {
     int32_t outputSlot() const { return pinCount() - 1; }
     // Corner k counted from the bottom (control 0) up.
     int32_t cornerSlot(int32_t k) const { return cornerCount() - k; }
-    std::string path() const { return std::string(QN_PLUGIN_DIR) + "/" + id + ".so"; }
+    std::string path() const { return qntest::pluginPath(id); }
 };
 
 inline const std::vector<Variant>& variants() {

@@ -1,66 +1,21 @@
-// The piecewise-linear transfer curve shared by every shaper: corners at evenly spaced control
-// values, flat beyond two thresholds. A curve is described by a type with compile-time
-// constants:
-//
-//   struct Curve {
-//       static constexpr std::array<float, N> breakpoints{...};  // ascending, interior corners
-//       static constexpr float width = ...;                      // every segment divides by it
-//   };
-//
-// The arithmetic is defined to the bit: comparisons on the float control against float
-// thresholds and breakpoints, the position t computed in double and rounded to float, the
-// interpolation done in double and rounded once when stored.
+// One process run of a shaper's transfer curve (defined in curve_definition.h) over the
+// host's sample blocks, on the fastest kernel the CPU offers (curve_dispatch.h).
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 
+#include "curve_definition.h"
+#include "curve_dispatch.h"
+
 namespace qn::shapers {
 
-// Below this the output holds the bottom corner, from the upper one on the top corner.
-inline constexpr float kLowerThreshold = -0.00001f;
-inline constexpr float kUpperThreshold = 1.00001f;
-
-template <class Curve>
-inline constexpr std::size_t kCornerCount = Curve::breakpoints.size() + 2;
-
-// Corner values of one sample position, from the corner at control 0 up to the one at 1.
-template <class Curve>
-using Corners = std::array<float, kCornerCount<Curve>>;
-
-// The output for control `x` and the corner values `corners`; the reference definition any
-// faster path has to reproduce bit for bit.
-template <class Curve>
-constexpr float evaluateCurve(float x, const Corners<Curve>& corners) noexcept {
-    // Written as "not at or above" so that a NaN control takes the bottom corner too.
-    if (!(x >= kLowerThreshold)) {
-        return corners.front();
-    }
-    if (x >= kUpperThreshold) {
-        return corners.back();
-    }
-    // Each breakpoint belongs to the segment above it.
-    std::size_t segment = 0;
-    float segmentStart = 0.0f;
-    for (const float breakpoint : Curve::breakpoints) {
-        if (x < breakpoint) {
-            break;
-        }
-        ++segment;
-        segmentStart = breakpoint;
-    }
-    const auto t = static_cast<float>((static_cast<double>(x) - static_cast<double>(segmentStart)) /
-                                      static_cast<double>(Curve::width));
-    const auto lower = static_cast<double>(corners[segment]);
-    const auto upper = static_cast<double>(corners[segment + 1]);
-    return static_cast<float>(lower + (upper - lower) * static_cast<double>(t));
-}
-
-// One process run: out[i] = curve(control[i], corner blocks at i) for the `sampleCount`
-// positions from `bufferOffset` on. Every input of a position is read before its output is
-// written, so `out` may be the same block as any input. Nothing is written when a block is
-// missing (null) or the run is empty.
+// out[i] = curve(control[i], corner blocks at i) for the `sampleCount` positions from
+// `bufferOffset` on, corner blocks bottom corner first. Every input of a position is read
+// before its output is written, so `out` may be the same block as any input. Nothing is
+// written when a block is missing (null) or the run is empty.
 template <class Curve>
 void runCurve(float* out, const float* control,
               const std::array<const float*, kCornerCount<Curve>>& cornerBlocks,
@@ -74,14 +29,12 @@ void runCurve(float* out, const float* control,
         }
     }
     const std::ptrdiff_t first = bufferOffset;
-    for (int32_t n = 0; n < sampleCount; ++n) {
-        const std::ptrdiff_t at = first + n;
-        Corners<Curve> corners;
-        for (std::size_t k = 0; k < corners.size(); ++k) {
-            corners[k] = cornerBlocks[k][at];
-        }
-        out[at] = evaluateCurve<Curve>(control[at], corners);
+    std::array<const float*, kCornerCount<Curve>> corners;
+    for (std::size_t k = 0; k < corners.size(); ++k) {
+        corners[k] = cornerBlocks[k] + first;
     }
+    activeCurveKernel<Curve>.load(std::memory_order_relaxed)(
+        out + first, control + first, corners.data(), static_cast<std::size_t>(sampleCount));
 }
 
 }  // namespace qn::shapers

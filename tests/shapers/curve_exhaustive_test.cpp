@@ -1,0 +1,172 @@
+// Exhaustive checks, minutes rather than seconds, run only under their own label: the
+// single-precision position shortcut over every float control in range, and every curve
+// kernel this machine can run over all 2^32 control bit patterns against the definition.
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "curve_dispatch.h"
+#include "curve_reference.h"
+
+namespace shapertest {
+namespace {
+
+using qn::shapers::CurvePath;
+
+struct OneBreakpoint {
+    static constexpr std::array<float, 1> breakpoints{0.5f};
+    static constexpr float width = 0.5f;
+};
+struct TwoBreakpoints {
+    static constexpr std::array<float, 2> breakpoints{0.33333334f, 0.6666667f};
+    static constexpr float width = 0.33333334f;
+};
+struct ThreeBreakpoints {
+    static constexpr std::array<float, 3> breakpoints{0.25f, 0.5f, 0.75f};
+    static constexpr float width = 0.25f;
+};
+
+constexpr unsigned kWorkers = 2;
+
+// Runs `work(high)` for the 65536 values of the upper half of a 32-bit pattern, split over the
+// workers; true when every call returned true.
+template <class Work>
+bool overAllPatterns(Work work) {
+    std::array<bool, kWorkers> passed{};
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < kWorkers; ++w) {
+        threads.emplace_back([&, w] {
+            bool ok = true;
+            for (uint32_t high = w; high < 65536u && ok; high += kWorkers) {
+                ok = work(high);
+            }
+            passed[w] = ok;
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    return std::all_of(passed.begin(), passed.end(), [](bool ok) { return ok; });
+}
+
+template <class Curve>
+class CurveExhaustiveTest : public testing::Test {};
+
+using Curves = testing::Types<OneBreakpoint, TwoBreakpoints, ThreeBreakpoints>;
+TYPED_TEST_SUITE(CurveExhaustiveTest, Curves);
+
+// The float subtraction from the segment start and the float scale or division give the same
+// t as the double computation rounded to float, for every float from the lower threshold up
+// to, not including, the upper one.
+TYPED_TEST(CurveExhaustiveTest, SinglePrecisionPositionForEveryControlInRange) {
+    using Curve = TypeParam;
+    std::array<uint32_t, kWorkers> firstFailure{};
+    std::array<bool, kWorkers> failed{};
+    std::vector<std::thread> threads;
+    for (unsigned w = 0; w < kWorkers; ++w) {
+        threads.emplace_back([&, w] {
+            for (uint64_t bits = w; bits <= 0xFFFFFFFFu; bits += kWorkers) {
+                const float x = std::bit_cast<float>(static_cast<uint32_t>(bits));
+                if (!(x >= kLowerThreshold && x < kUpperThreshold)) {
+                    continue;
+                }
+                float start = 0.0f;
+                for (const float breakpoint : Curve::breakpoints) {
+                    if (x >= breakpoint) {
+                        start = breakpoint;
+                    }
+                }
+                const auto reference = static_cast<float>(
+                    (static_cast<double>(x) - static_cast<double>(start)) /
+                    static_cast<double>(Curve::width));
+                const float difference = x - start;
+                const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
+                                         ? difference * qn::shapers::kInverseWidth<Curve>
+                                         : difference / Curve::width;
+                if (std::bit_cast<uint32_t>(single) != std::bit_cast<uint32_t>(reference)) {
+                    failed[w] = true;
+                    firstFailure[w] = static_cast<uint32_t>(bits);
+                    return;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    for (unsigned worker = 0; worker < kWorkers; ++worker) {
+        EXPECT_FALSE(failed[worker]) << "control 0x" << std::hex << firstFailure[worker];
+    }
+}
+
+// Every control bit pattern through every available kernel, against the definition. The
+// corners vary from position to position and include huge values, infinities and zeros.
+TYPED_TEST(CurveExhaustiveTest, EveryPathForEveryControlPattern) {
+    using Curve = TypeParam;
+    constexpr std::size_t kCorners = qn::shapers::kCornerCount<Curve>;
+    const std::vector<float> breakpoints(Curve::breakpoints.begin(), Curve::breakpoints.end());
+    const std::array<float, 11> pool{0.3f,  -0.7f,   2.5f,     1.25f,
+                                     -0.0f, 3.0e38f, -3.0e38f, std::numeric_limits<float>::infinity(),
+                                     1.0f,  -1.0f,   std::numeric_limits<float>::denorm_min()};
+    // Corner blocks of 65536 positions, the same for every upper half of the pattern.
+    std::vector<std::vector<float>> corners(kCorners, std::vector<float>(65536));
+    for (std::size_t k = 0; k < kCorners; ++k) {
+        for (std::size_t i = 0; i < 65536; ++i) {
+            corners[k][i] = pool[(i * 7 + k * 3 + i / 11) % pool.size()];
+        }
+    }
+    std::array<const float*, kCorners> blocks;
+    for (std::size_t k = 0; k < kCorners; ++k) {
+        blocks[k] = corners[k].data();
+    }
+    std::vector<CurvePath> paths;
+    for (const CurvePath path : qn::shapers::kCurvePaths) {
+        if (path != CurvePath::scalar && qn::shapers::curvePathAvailable(path)) {
+            paths.push_back(path);
+        }
+    }
+    std::array<uint32_t, kWorkers> mismatch{};
+    std::array<CurvePath, kWorkers> mismatchPath{};
+    const bool passed = overAllPatterns([&](uint32_t high) {
+        thread_local std::vector<float> control(65536);
+        thread_local std::vector<float> expected(65536);
+        thread_local std::vector<float> out(65536);
+        thread_local std::vector<float> values(kCorners);
+        for (uint32_t low = 0; low < 65536u; ++low) {
+            control[low] = std::bit_cast<float>(high << 16 | low);
+            for (std::size_t k = 0; k < kCorners; ++k) {
+                values[k] = corners[k][low];
+            }
+            expected[low] = referenceCurve(breakpoints, Curve::width, control[low], values);
+        }
+        for (const CurvePath path : paths) {
+            qn::shapers::curveKernelFor<Curve>(path)(out.data(), control.data(), blocks.data(),
+                                                     65536);
+            if (std::memcmp(out.data(), expected.data(), 65536 * sizeof(float)) != 0) {
+                std::size_t at = 0;
+                while (std::bit_cast<uint32_t>(out[at]) == std::bit_cast<uint32_t>(expected[at])) {
+                    ++at;
+                }
+                mismatch[high % kWorkers] = high << 16 | static_cast<uint32_t>(at);
+                mismatchPath[high % kWorkers] = path;
+                return false;
+            }
+        }
+        return true;
+    });
+    for (unsigned w = 0; w < kWorkers; ++w) {
+        EXPECT_EQ(mismatch[w], 0u) << qn::shapers::curvePathName(mismatchPath[w])
+                                   << " differs at control 0x" << std::hex << mismatch[w];
+    }
+    EXPECT_TRUE(passed);
+}
+
+}  // namespace
+}  // namespace shapertest

@@ -22,7 +22,7 @@ bool countsAsModulePin(const PinProperties& description) {
 }  // namespace
 
 std::unique_ptr<PluginSession> PluginSession::open(const std::string& path,
-                                                   PluginLibrary::Binding binding) {
+                                                   PluginLibrary::Binding binding, bool describe) {
     std::error_code error;
     if (!std::filesystem::exists(path, error)) {
         throw HostError(path + ": no such file");
@@ -42,11 +42,19 @@ std::unique_ptr<PluginSession> PluginSession::open(const std::string& path,
     session->moduleTexts = {text(properties.name), text(properties.id), text(properties.about),
                             properties.frameworkVersion};
 
-    std::unique_ptr<HostedModule> probe = session->makeInstance();
+    if (describe) {
+        session->describePins();
+    }
+    return session;
+}
+
+void PluginSession::describePins() {
+    pinTable.clear();
+    std::unique_ptr<HostedModule> probe = makeInstance();
     int32_t slot = 0;
     for (const PinProperties& description : probe->describePins()) {
         PinInfo pin;
-        pin.index = static_cast<int32_t>(session->pinTable.size());
+        pin.index = static_cast<int32_t>(pinTable.size());
         pin.slot = countsAsModulePin(description) ? slot++ : -1;
         pin.name = text(description.name);
         pin.direction = description.direction;
@@ -54,9 +62,8 @@ std::unique_ptr<PluginSession> PluginSession::open(const std::string& path,
         if (description.defaultText != nullptr) {
             pin.defaultText = description.defaultText;
         }
-        session->pinTable.push_back(std::move(pin));
+        pinTable.push_back(std::move(pin));
     }
-    return session;
 }
 
 PluginSession::PluginSession(std::unique_ptr<PluginLibrary> loaded) : library(std::move(loaded)) {}

@@ -33,8 +33,13 @@ class PluginSession {
     // Loads the library and reads its description; throws HostError with one readable line
     // for a missing file, a library that does not load, missing exports, or a makeModule
     // that answers null.
+    // Without `describe`, no instance is made yet: describePins() does that later, which lets
+    // validate keep every call that could crash or hang out of its own process.
     static std::unique_ptr<PluginSession> open(
-        const std::string& path, PluginLibrary::Binding binding = PluginLibrary::Binding::kLocal);
+        const std::string& path, PluginLibrary::Binding binding = PluginLibrary::Binding::kLocal,
+        bool describe = true);
+    // Makes one instance to read the pin table, then closes it.
+    void describePins();
 
     const std::string& path() const noexcept { return library->path(); }
     PluginLibrary& plugin() const noexcept { return *library; }

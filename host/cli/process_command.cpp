@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <set>
 
 #include "audio_run.h"
@@ -55,6 +56,11 @@ void runProcess(const ProcessOptions& options) {
         } else if (value.empty()) {
             throw HostError("--in \"" + argument + "\": no file or volts after '='");
         } else {
+            std::error_code error;
+            if (!std::filesystem::exists(value, error)) {
+                throw HostError("--in " + pin->name + "=" + value + ": \"" + value +
+                                "\" is neither a number of volts nor an existing file");
+            }
             source->file = std::make_unique<WavReader>(value);
         }
     }

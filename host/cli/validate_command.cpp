@@ -25,7 +25,7 @@ std::vector<PluginReport> runSuite(
     // Every file is opened first, so that a bad one stops the run before any check.
     std::vector<std::unique_ptr<PluginSession>> sessions;
     for (const std::string& path : plugins) {
-        sessions.push_back(PluginSession::open(path));
+        sessions.push_back(PluginSession::open(path, PluginLibrary::Binding::kLocal, false));
     }
     std::vector<PluginReport> reports;
     for (size_t i = 0; i < sessions.size(); ++i) {

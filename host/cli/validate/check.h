@@ -15,7 +15,7 @@
 namespace qnhost::validate {
 
 struct CheckContext {
-    const PluginSession& session;
+    PluginSession& session;
     uint32_t seed = 1;
     // Other plug-ins named on the same command line, loaded together in one check.
     std::vector<std::string> companions;

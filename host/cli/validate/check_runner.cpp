@@ -35,6 +35,11 @@ void report(int fd, char letter, const std::string& detail) {
 
 [[noreturn]] void runChild(const Check& check, const CheckContext& context, int fd) {
     try {
+        try {
+            context.session.describePins();
+        } catch (const HostError&) {
+            // A module that cannot be made fails the checks that need one, not all of them.
+        }
         check.run(context);
         report(fd, 'P', "");
     } catch (const CheckSkipped& skipped) {
@@ -132,8 +137,10 @@ CheckResult runIsolated(const Check& check, const CheckContext& context, double 
                 std::string("signal ") + std::to_string(signal) + " (" + strsignal(signal) + ")"};
     }
     if (message.empty()) {
-        return {Outcome::kFailed, "the check ended without a verdict (exit status " +
-                                      std::to_string(WEXITSTATUS(status)) + ")"};
+        // The check always reports before it ends, so the plug-in ended the process: a crash
+        // caught by a handler (a sanitizer's, say) or an exit of its own.
+        return {Outcome::kCrashed, "ended with exit status " + std::to_string(WEXITSTATUS(status)) +
+                                       " and no verdict"};
     }
     const std::string detail = message.substr(1);
     switch (message.front()) {

@@ -58,7 +58,7 @@ Totals totals(const std::vector<PluginReport>& reports) {
 
 std::string formatLine(const std::string& label, const CheckLine& line) {
     char text[128];
-    std::snprintf(text, sizeof text, "%-14s %-22s %s", label.c_str(), line.check.c_str(),
+    std::snprintf(text, sizeof text, "%-20s %-22s %s", label.c_str(), line.check.c_str(),
                   outcomeName(line.result.outcome));
     std::string formatted = text;
     if (!line.result.detail.empty()) {

@@ -10,6 +10,10 @@ for preset in default m32 asan; do
     cmake --workflow --preset "${preset}"
 done
 
+# Every fuzzer for a bounded time (60 s each) under the sanitizers; fails on any finding.
+echo "=== fuzzers ==="
+scripts/run-fuzzers.sh
+
 # The host's own platform: 32-bit Windows DLLs, tested under Wine, compared with build/default.
 echo "=== preset windows-x86 ==="
 scripts/run-windows-tests.sh build/default

@@ -44,7 +44,7 @@ void runProcess(const ProcessOptions& options) {
     for (const std::string& argument : options.inputs) {
         const auto [pin, value] = splitAssignment(*session, argument, "--in");
         auto source = std::find_if(sources.begin(), sources.end(),
-                                   [pin](const InputSource& s) { return s.pin == pin; });
+                                   [named = pin](const InputSource& s) { return s.pin == named; });
         if (source == sources.end()) {
             throw HostError("--in \"" + argument + "\": pin \"" + pin->name + "\" is not an input");
         }

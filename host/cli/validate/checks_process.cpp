@@ -23,9 +23,8 @@ bool isCanary(float value) {
     return std::bit_cast<uint32_t>(value) == kCanaryBits;
 }
 
-const std::vector<const PinInfo*>& requireOutputs(const CheckContext& context) {
-    static std::vector<const PinInfo*> outputs;
-    outputs = context.session.outputs();
+std::vector<const PinInfo*> requireOutputs(const CheckContext& context) {
+    std::vector<const PinInfo*> outputs = context.session.outputs();
     if (outputs.empty()) {
         skip("the module has no output pin");
     }
@@ -178,10 +177,9 @@ void checkFiniteOutput(const CheckContext& context) {
                                           [](float value) { return !std::isfinite(value); });
             // The message reads *bad, so it is built only when there is a bad sample.
             if (bad != block.end()) {
-                require(false, "output \"" + pin->name + "\" sample " +
-                                   std::to_string(bad - block.begin()) + " is " +
-                                   std::to_string(*bad) + " for finite inputs (seed " +
-                                   std::to_string(context.seed) + ")");
+                fail("output \"" + pin->name + "\" sample " + std::to_string(bad - block.begin()) +
+                     " is " + std::to_string(*bad) + " for finite inputs (seed " +
+                     std::to_string(context.seed) + ")");
             }
         }
     }

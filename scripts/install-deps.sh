@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(cmake make g++ g++-multilib googletest libgtest-dev libgmock-dev
-          libbenchmark-dev libcli11-dev libsndfile1-dev clang libclang-rt-14-dev valgrind)
+          libbenchmark-dev libcli11-dev libsndfile1-dev clang libclang-rt-14-dev valgrind
+          python3)
 
 sudo_cmd=()
 if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi

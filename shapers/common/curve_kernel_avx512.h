@@ -9,6 +9,7 @@
 
 #include "curve_definition.h"
 #include "curve_position.h"
+#include "curve_prefetch.h"
 #include "curve_simd_target.h"
 
 #if QN_CURVE_X86
@@ -88,9 +89,9 @@ QN_CURVE_AVX512 void step(float* out, const float* control,
     // Unordered "not at or above": a NaN control takes the bottom corner.
     result = _mm512_mask_blend_ps(
         _mm512_cmp_ps_mask(x, _mm512_set1_ps(kLowerThreshold), _CMP_NGE_UQ), result, y[0]);
-    result = _mm512_mask_blend_ps(
-        _mm512_cmp_ps_mask(x, _mm512_set1_ps(kUpperThreshold), _CMP_GE_OQ), result,
-        y[kCorners - 1]);
+    result =
+        _mm512_mask_blend_ps(_mm512_cmp_ps_mask(x, _mm512_set1_ps(kUpperThreshold), _CMP_GE_OQ),
+                             result, y[kCorners - 1]);
     if constexpr (kMasked) {
         _mm512_mask_storeu_ps(out + at, lanes, result);
     } else {
@@ -107,6 +108,13 @@ QN_CURVE_ENTRY_AVX512 void curveKernel(float* out, const float* control,
         blocks[k] = corners[k];
     }
     std::size_t i = 0;
+    if (count >= kPrefetchFromSamples) {
+        // One vector is one cache line: every stream is fetched ahead at every step.
+        for (; i + kPrefetchDistance + kLanes <= count; i += kLanes) {
+            prefetchStreams(control, blocks, i + kPrefetchDistance);
+            step<Curve, false>(out, control, blocks, i, 0);
+        }
+    }
     for (; i + kLanes <= count; i += kLanes) {
         step<Curve, false>(out, control, blocks, i, 0);
     }

@@ -79,8 +79,7 @@ void registerCurve(const char* curve) {
                             benchmark::DoNotOptimize(inputs.out());
                             benchmark::ClobberMemory();
                         }
-                        state.SetItemsProcessed(state.iterations() *
-                                                static_cast<int64_t>(run));
+                        state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(run));
                     })
                     ->Unit(benchmark::kNanosecond);
             }
@@ -112,8 +111,9 @@ class TableReporter : public benchmark::ConsoleReporter {
     }
 
     void printTable() const {
-        std::printf("\nns per sample (speed-up over the scalar loop; multiple of the streaming "
-                    "limit at the same width)\n");
+        std::printf(
+            "\nns per sample (speed-up over the scalar loop; multiple of the streaming "
+            "limit at the same width)\n");
         for (const ControlKind kind : kControls) {
             for (const std::size_t run : kRuns) {
                 for (const char* curve : kCurveNames) {
@@ -144,8 +144,7 @@ class TableReporter : public benchmark::ConsoleReporter {
                     if (three <= 0.0) {
                         continue;
                     }
-                    std::printf("  %s 1bp %.2f 2bp %.2f", path,
-                                get("1bp", path, run, kind) / three,
+                    std::printf("  %s 1bp %.2f 2bp %.2f", path, get("1bp", path, run, kind) / three,
                                 get("2bp", path, run, kind) / three);
                 }
                 std::printf("\n");

@@ -134,7 +134,8 @@ void checkList(const std::u16string& text, EnumListIterator& iterator) {
         const std::u16string piece = text.substr(position, end - position);
         const size_t equals = piece.find(u'=');
         if (equals != std::u16string::npos && equals > 0) {
-            expected.push_back({referenceNumber(piece.substr(equals + 1)), trimmed(piece.substr(0, equals))});
+            expected.push_back(
+                {referenceNumber(piece.substr(equals + 1)), trimmed(piece.substr(0, equals))});
         } else {
             expected.push_back({std::nullopt, trimmed(piece)});
         }
@@ -180,7 +181,8 @@ void checkRange(const std::u16string& text, EnumListIterator& iterator) {
     const int32_t first = referenceNumber(bounds);
     const size_t comma = bounds.find(u',');
     // Without a second bound the range holds its first value only.
-    const int32_t last = comma == std::u16string::npos ? first : referenceNumber(bounds.substr(comma + 1));
+    const int32_t last =
+        comma == std::u16string::npos ? first : referenceNumber(bounds.substr(comma + 1));
     const int64_t span = static_cast<int64_t>(last) - first;
     check(iterator.count() == std::min<int64_t>((span < 0 ? -span : span) + 1, INT32_MAX),
           "range count() is |last - first| + 1, clamped", iterator.count());
@@ -189,8 +191,9 @@ void checkRange(const std::u16string& text, EnumListIterator& iterator) {
     const int64_t entries = first > last ? 0 : span + 1;
     if (entries <= kWalkCap) {
         check(seen.ended, "a short range walk ends", entries);
-        check(static_cast<int64_t>(seen.entries.size()) == entries, "every value from first to last",
-              static_cast<long long>(seen.entries.size()), entries);
+        check(static_cast<int64_t>(seen.entries.size()) == entries,
+              "every value from first to last", static_cast<long long>(seen.entries.size()),
+              entries);
     } else {
         check(seen.entries.size() == static_cast<size_t>(kWalkCap), "a long range goes on");
     }
@@ -199,7 +202,8 @@ void checkRange(const std::u16string& text, EnumListIterator& iterator) {
         check(entry.index == static_cast<int32_t>(i), "indices run without gaps", entry.index);
         check(entry.value == static_cast<int64_t>(first) + static_cast<int64_t>(i),
               "range values rise by one", entry.value);
-        check(entry.text == decimal(entry.value), "range label is the value in decimal", entry.value);
+        check(entry.text == decimal(entry.value), "range label is the value in decimal",
+              entry.value);
     }
     std::vector<int32_t> probes{first, last, 0};
     if (first != INT32_MIN) {

@@ -51,15 +51,15 @@ struct Host {
 
     Input& input;
     std::vector<Request> requests;
-    std::vector<char> text;                   // what the host answers for guiHostGetPinText
-    std::optional<int32_t> wideLength;        // the first answer for guiHostGetPinWideText
-    std::u16string wideWritten;               // what it writes on the second request
-    intptr_t answer = 0;                      // for every other request
+    std::vector<char> text;                      // what the host answers for guiHostGetPinText
+    std::optional<int32_t> wideLength;           // the first answer for guiHostGetPinWideText
+    std::u16string wideWritten;                  // what it writes on the second request
+    intptr_t answer = 0;                         // for every other request
     std::vector<uint8_t> value4 = {0, 0, 0, 0};  // what it stores for guiHostGetPinValue
 };
 
 intptr_t QN_CDECL answerRequest(GuiPlugRecord* record, int32_t request, int32_t index,
-                               int32_t value, void* ptr, float opt) {
+                                int32_t value, void* ptr, float opt) {
     auto* host = static_cast<Host*>(record->hostHandle);
     host->requests.push_back({record, request, index, value, ptr, opt});
     switch (request) {
@@ -73,8 +73,8 @@ intptr_t QN_CDECL answerRequest(GuiPlugRecord* record, int32_t request, int32_t 
             if (ptr == nullptr) {
                 return host->wideLength.value_or(0);
             }
-            check(value == host->wideLength.value_or(0), "the fill request names the length",
-                  value, host->wideLength.value_or(0));
+            check(value == host->wideLength.value_or(0), "the fill request names the length", value,
+                  host->wideLength.value_or(0));
             std::memcpy(ptr, host->wideWritten.data(), host->wideWritten.size() * sizeof(char16_t));
             return host->answer;
         default:
@@ -98,9 +98,15 @@ class RecordingGui : public QNGUI_base {
         c.index = index;
         c.ptr = ptr;
     }
-    void onGuiCommand3(void* ptr, uint32_t word, GuiIndexValue pair) override { pairCall(3, ptr, word, pair); }
-    void onGuiCommand4(void* ptr, uint32_t word, GuiIndexValue pair) override { pairCall(4, ptr, word, pair); }
-    void onGuiCommand5(void* ptr, uint32_t word, GuiIndexValue pair) override { pairCall(5, ptr, word, pair); }
+    void onGuiCommand3(void* ptr, uint32_t word, GuiIndexValue pair) override {
+        pairCall(3, ptr, word, pair);
+    }
+    void onGuiCommand4(void* ptr, uint32_t word, GuiIndexValue pair) override {
+        pairCall(4, ptr, word, pair);
+    }
+    void onGuiCommand5(void* ptr, uint32_t word, GuiIndexValue pair) override {
+        pairCall(5, ptr, word, pair);
+    }
     void onGuiCommand8(void* ptr) override { note(8).ptr = ptr; }
     void onGuiCommand9(void* ptr) override { note(9).ptr = ptr; }
     bool onGuiCommand10() override {
@@ -152,15 +158,33 @@ class Session {
             RecordingGui& gui = *guis[input.u8() & 1];
             host.requests.clear();
             switch (input.u8() % 12) {
-                case 0: dispatchStep(gui); break;
-                case 1: valueText(gui); break;
-                case 2: wideText(gui); break;
-                case 3: valueNumber(gui); break;
-                case 4: setValue(gui); break;
-                case 5: setText(gui); break;
-                case 6: commands(gui); break;
-                case 7: query(gui); break;
-                default: pinHandle(gui); break;
+                case 0:
+                    dispatchStep(gui);
+                    break;
+                case 1:
+                    valueText(gui);
+                    break;
+                case 2:
+                    wideText(gui);
+                    break;
+                case 3:
+                    valueNumber(gui);
+                    break;
+                case 4:
+                    setValue(gui);
+                    break;
+                case 5:
+                    setText(gui);
+                    break;
+                case 6:
+                    commands(gui);
+                    break;
+                case 7:
+                    query(gui);
+                    break;
+                default:
+                    pinHandle(gui);
+                    break;
             }
         }
         for (int i = 0; i < 2; ++i) {
@@ -210,8 +234,12 @@ class Session {
         }
         check(c.operation == opcode, "the opcode's own operation runs", opcode, c.operation);
         switch (opcode) {
-            case guiCommand0: check(c.flag == (index == 1), "opcode 0 passes index == 1", index); break;
-            case guiCommand2: check(c.index == index && c.ptr == ptr, "opcode 2 arguments"); break;
+            case guiCommand0:
+                check(c.flag == (index == 1), "opcode 0 passes index == 1", index);
+                break;
+            case guiCommand2:
+                check(c.index == index && c.ptr == ptr, "opcode 2 arguments");
+                break;
             case guiCommand3:
             case guiCommand4:
             case guiCommand5:
@@ -223,13 +251,19 @@ class Session {
                 check(c.value == value && c.index == index && c.ptr == ptr, "opcode 6 arguments");
                 break;
             case guiCommand7:
-                check(c.pinIndex == index && c.pinGui == &gui, "opcode 7 hands a pin of the receiver");
+                check(c.pinIndex == index && c.pinGui == &gui,
+                      "opcode 7 hands a pin of the receiver");
                 break;
             case guiCommand8:
-            case guiCommand9: check(c.ptr == ptr, "opcodes 8 and 9 pass ptr", opcode); break;
+            case guiCommand9:
+                check(c.ptr == ptr, "opcodes 8 and 9 pass ptr", opcode);
+                break;
             case guiCommand11:
-            case guiCommand12: check(c.index == index, "opcodes 11 and 12 pass index", opcode); break;
-            default: break;
+            case guiCommand12:
+                check(c.index == index, "opcodes 11 and 12 pass index", opcode);
+                break;
+            default:
+                break;
         }
     }
 
@@ -245,10 +279,12 @@ class Session {
             }
             host.text.push_back('\0');
         }
-        const std::string expected = host.text.empty() ? std::string() : std::string(host.text.data());
+        const std::string expected =
+            host.text.empty() ? std::string() : std::string(host.text.data());
         const std::string got = handle.getValueText();
         onlyRequest(gui, guiHostGetPinText, handle.getIndex(), 0, 0.0f);
-        check(host.requests.size() == 1 && host.requests[0].ptr == nullptr, "one plain text request");
+        check(host.requests.size() == 1 && host.requests[0].ptr == nullptr,
+              "one plain text request");
         std::fill(host.text.begin(), host.text.end(), 'X');  // the copy must not follow
         check(got == expected, "getValueText copies up to the NUL",
               static_cast<long long>(got.size()), static_cast<long long>(expected.size()));
@@ -285,7 +321,8 @@ class Session {
             check(got->empty() && host.requests.size() == 1, "a length of 0: empty, one request");
             return;
         }
-        check(host.requests.size() == 2, "length, then fill", static_cast<long long>(host.requests.size()));
+        check(host.requests.size() == 2, "length, then fill",
+              static_cast<long long>(host.requests.size()));
         const Request& fill = host.requests[1];
         check(fill.record == gui.getGuiPlugRecord() && fill.code == guiHostGetPinWideText &&
                   fill.index == handle.getIndex() && fill.value == length && fill.ptr != nullptr &&
@@ -360,7 +397,8 @@ class Session {
         switch (input.u8() % 3) {
             case 0:
                 gui.sendCommand8(index, value, ptr);
-                check(onlyRequest(gui, guiHostCommand8, index, value, 0.0f).ptr == ptr, "command 8 ptr");
+                check(onlyRequest(gui, guiHostCommand8, index, value, 0.0f).ptr == ptr,
+                      "command 8 ptr");
                 break;
             case 1:
                 gui.sendCommand18(ptr);

@@ -62,10 +62,17 @@ class Session {
         options.blockCapacity = capacity;
         options.record = true;
         switch (countChoice % 6) {
-            case 3: options.pinCount = kPins + 2; break;  // slots beyond the table stay unbound
-            case 4: options.pinCount = kPins - 1; break;  // the output left out
-            case 5: options.pinCount = 0; break;
-            default: break;                               // as many as the table describes
+            case 3:
+                options.pinCount = kPins + 2;
+                break;  // slots beyond the table stay unbound
+            case 4:
+                options.pinCount = kPins - 1;
+                break;  // the output left out
+            case 5:
+                options.pinCount = 0;
+                break;
+            default:
+                break;  // as many as the table describes
         }
         host = HostedModule::create(&makeShaper<Module>, options);
         check(host != nullptr, "makeModule refused index 0, kind 1");
@@ -81,16 +88,36 @@ class Session {
     void run() {
         while (!input.empty()) {
             switch (input.u8() % 10) {
-                case 0: openStep(); break;
-                case 1: statusEvent(); break;
-                case 2: processRun(); break;
-                case 3: blockSizeStep(); break;
-                case 4: anyDispatch(plugSetSampleRate, 0, 0, input.f32(), 0); break;
-                case 5: otherEvent(); break;
-                case 6: anyDispatchStep(); break;
-                case 7: host->setSampleClock(input.i32()); break;
-                case 8: writeInputs(); break;
-                default: processInfoStep(); break;
+                case 0:
+                    openStep();
+                    break;
+                case 1:
+                    statusEvent();
+                    break;
+                case 2:
+                    processRun();
+                    break;
+                case 3:
+                    blockSizeStep();
+                    break;
+                case 4:
+                    anyDispatch(plugSetSampleRate, 0, 0, input.f32(), 0);
+                    break;
+                case 5:
+                    otherEvent();
+                    break;
+                case 6:
+                    anyDispatchStep();
+                    break;
+                case 7:
+                    host->setSampleClock(input.i32());
+                    break;
+                case 8:
+                    writeInputs();
+                    break;
+                default:
+                    processInfoStep();
+                    break;
             }
         }
         host->clearRequests();
@@ -251,9 +278,9 @@ class Session {
             const auto& now = arenas[static_cast<size_t>(slot)];
             const auto& was = before[static_cast<size_t>(slot)];
             for (size_t i = 0; i < now.size(); ++i) {
-                const bool inRun = slot == kOutput && length > 0 &&
-                                   i >= kGuard + static_cast<size_t>(offset) &&
-                                   i < kGuard + static_cast<size_t>(offset) + static_cast<size_t>(length);
+                const bool inRun =
+                    slot == kOutput && length > 0 && i >= kGuard + static_cast<size_t>(offset) &&
+                    i < kGuard + static_cast<size_t>(offset) + static_cast<size_t>(length);
                 if (!inRun) {
                     check(std::memcmp(&now[i], &was[i], sizeof(float)) == 0,
                           "process writes only the output samples of its run", slot,
@@ -279,8 +306,8 @@ class Session {
             countdownKnown = false;  // beyond a 32-bit countdown: left open by the definitions
         }
         if (countdownKnown) {
-            check(sleeps == (countdown <= 0 ? 1 : 0), "hostSleep exactly when the countdown runs out",
-                  sleeps, countdown);
+            check(sleeps == (countdown <= 0 ? 1 : 0),
+                  "hostSleep exactly when the countdown runs out", sleeps, countdown);
         }
     }
 
@@ -385,9 +412,15 @@ class Session {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Input input(data, size);
     switch (input.u8() % 3) {
-        case 0: Session<dk::one_breakpoint::Module>(input).run(); break;
-        case 1: Session<dk::two_breakpoint::Module>(input).run(); break;
-        default: Session<dk::three_breakpoint::Module>(input).run(); break;
+        case 0:
+            Session<dk::one_breakpoint::Module>(input).run();
+            break;
+        case 1:
+            Session<dk::two_breakpoint::Module>(input).run();
+            break;
+        default:
+            Session<dk::three_breakpoint::Module>(input).run();
+            break;
     }
     return 0;
 }

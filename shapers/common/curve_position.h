@@ -16,9 +16,11 @@
 namespace qn::shapers {
 
 template <class Curve>
-inline constexpr bool kWidthIsPowerOfTwo =
-    Curve::width > 0.0f && (std::bit_cast<uint32_t>(Curve::width) & 0x007FFFFFu) == 0u &&
-    (std::bit_cast<uint32_t>(Curve::width) & 0x7F800000u) != 0u;
+inline constexpr bool kWidthIsPowerOfTwo = Curve::width > 0.0f &&
+                                           (std::bit_cast<uint32_t>(Curve::width) & 0x007FFFFFu) ==
+                                               0u &&
+                                           (std::bit_cast<uint32_t>(Curve::width) & 0x7F800000u) !=
+                                               0u;
 
 template <class Curve>
 inline constexpr float kInverseWidth = 1.0f / Curve::width;

@@ -158,8 +158,8 @@ TEST(Churn, TenThousandInstancesAliveAtOnce) {
         options.blockCapacity = kRun;
         for (int32_t n = 0; n < kInstances; ++n) {
             Instance& instance = instances[static_cast<size_t>(n)];
-            instance.host = HostedModule::create(libraries[static_cast<size_t>(n) % 3]->makeModule(),
-                                                 options);
+            instance.host =
+                HostedModule::create(libraries[static_cast<size_t>(n) % 3]->makeModule(), options);
             ASSERT_TRUE(instance.host) << "instance " << n;
             instance.bottom = static_cast<float>(n) + 0.5f;
             instance.top = -static_cast<float>(n) - 0.25f;

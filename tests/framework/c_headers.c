@@ -4,4 +4,6 @@
 #include "plug_record.h"
 
 int qnCHeadersPlugRecordSize(void);
-int qnCHeadersPlugRecordSize(void) { return (int)sizeof(PlugRecord); }
+int qnCHeadersPlugRecordSize(void) {
+    return (int)sizeof(PlugRecord);
+}

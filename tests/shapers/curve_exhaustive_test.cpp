@@ -83,9 +83,9 @@ TYPED_TEST(CurveExhaustiveTest, SinglePrecisionPositionForEveryControlInRange) {
                         start = breakpoint;
                     }
                 }
-                const auto reference = static_cast<float>(
-                    (static_cast<double>(x) - static_cast<double>(start)) /
-                    static_cast<double>(Curve::width));
+                const auto reference =
+                    static_cast<float>((static_cast<double>(x) - static_cast<double>(start)) /
+                                       static_cast<double>(Curve::width));
                 const float difference = x - start;
                 const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
                                          ? difference * qn::shapers::kInverseWidth<Curve>
@@ -112,9 +112,17 @@ TYPED_TEST(CurveExhaustiveTest, EveryPathForEveryControlPattern) {
     using Curve = TypeParam;
     constexpr std::size_t kCorners = qn::shapers::kCornerCount<Curve>;
     const std::vector<float> breakpoints(Curve::breakpoints.begin(), Curve::breakpoints.end());
-    const std::array<float, 11> pool{0.3f,  -0.7f,   2.5f,     1.25f,
-                                     -0.0f, 3.0e38f, -3.0e38f, std::numeric_limits<float>::infinity(),
-                                     1.0f,  -1.0f,   std::numeric_limits<float>::denorm_min()};
+    const std::array<float, 11> pool{0.3f,
+                                     -0.7f,
+                                     2.5f,
+                                     1.25f,
+                                     -0.0f,
+                                     3.0e38f,
+                                     -3.0e38f,
+                                     std::numeric_limits<float>::infinity(),
+                                     1.0f,
+                                     -1.0f,
+                                     std::numeric_limits<float>::denorm_min()};
     // Corner blocks of 65536 positions, the same for every upper half of the pattern.
     std::vector<std::vector<float>> corners(kCorners, std::vector<float>(65536));
     for (std::size_t k = 0; k < kCorners; ++k) {

@@ -258,7 +258,8 @@ TYPED_TEST(CurveKernelTest, OutputMayBeTheControlOrACornerBlock) {
             Inputs inputs(kCorners, kSize);
             inputs.fill<Curve>(random);
             const std::vector<float> expected = expectedOutputs<Curve>(inputs);
-            float* out = target < 0 ? inputs.control() : inputs.corner(static_cast<std::size_t>(target));
+            float* out =
+                target < 0 ? inputs.control() : inputs.corner(static_cast<std::size_t>(target));
             kernel(out + 3, inputs.control() + 3, inputs.blocksFrom(3).data(), kSize - 3);
             for (std::size_t i = 3; i < kSize; ++i) {
                 ASSERT_TRUE(sameBits("out[i]", "expected[i]", out[i], expected[i]))
@@ -280,8 +281,9 @@ TYPED_TEST(CurveKernelTest, SinglePrecisionPositionMatchesTheDoubleDefinition) {
                 start = breakpoint;
             }
         }
-        const auto reference = static_cast<float>(
-            (static_cast<double>(x) - static_cast<double>(start)) / static_cast<double>(Curve::width));
+        const auto reference =
+            static_cast<float>((static_cast<double>(x) - static_cast<double>(start)) /
+                               static_cast<double>(Curve::width));
         const float difference = x - start;
         const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
                                  ? difference * qn::shapers::kInverseWidth<Curve>

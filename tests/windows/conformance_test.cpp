@@ -20,8 +20,8 @@ static_assert(sizeof(void*) == 4, "the host's platform is 32-bit");
 
 // Calls `entry` with `count` 32-bit argument words and the stack pointer `skew` bytes short of a
 // 16-byte boundary at the call; answers EAX. The caller removes the arguments (cdecl).
-extern "C" uint32_t qnCallWithSkewedStack(const void* entry, const uint32_t* words,
-                                          uint32_t count, uint32_t skew);
+extern "C" uint32_t qnCallWithSkewedStack(const void* entry, const uint32_t* words, uint32_t count,
+                                          uint32_t skew);
 asm(R"(
     .text
     .globl _qnCallWithSkewedStack
@@ -303,15 +303,16 @@ TEST_P(Conformance, PlugCloseAnswersOneAcrossAThousandLifetimes) {
 
 // Every entry the host calls, reached with the stack 4, 8 and 12 bytes off a 16-byte boundary.
 TEST_P(Conformance, EntriesTolerateAStackAlignedToFourBytes) {
-    const auto word = [](auto value) { return static_cast<uint32_t>(
-                                           reinterpret_cast<uintptr_t>(value)); };
+    const auto word = [](auto value) {
+        return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(value));
+    };
     for (uint32_t skew : {4u, 8u, 12u}) {
         auto properties = patterned<ModuleProperties>();
         const uint32_t describe[] = {0, word(&properties)};
-        EXPECT_EQ(qnCallWithSkewedStack(reinterpret_cast<const void*>(
-                                            library->getModuleProperties()),
-                                        describe, 2, skew),
-                  1u);
+        EXPECT_EQ(
+            qnCallWithSkewedStack(reinterpret_cast<const void*>(library->getModuleProperties()),
+                                  describe, 2, skew),
+            1u);
         EXPECT_STREQ(properties.id, GetParam().id);
 
         // makeModule through the skewed stack, then the host library drives the same instance
@@ -323,18 +324,17 @@ TEST_P(Conformance, EntriesTolerateAStackAlignedToFourBytes) {
         auto* record = reinterpret_cast<PlugRecord*>(qnCallWithSkewedStack(
             reinterpret_cast<const void*>(library->makeModule()), make, 4, skew));
         ASSERT_NE(record, nullptr);
-        EXPECT_EQ(qnCallWithSkewedStack(reinterpret_cast<const void*>(record->dispatcher),
-                                        std::array<uint32_t, 6>{word(record), plugClose, 0, 0,
-                                                                0, 0}
-                                            .data(),
-                                        6, skew),
+        EXPECT_EQ(qnCallWithSkewedStack(
+                      reinterpret_cast<const void*>(record->dispatcher),
+                      std::array<uint32_t, 6>{word(record), plugClose, 0, 0, 0, 0}.data(), 6, skew),
                   1u);
 
         host->open();
         PlugRecord* driven = host->record();
         std::vector<float> expected;
         for (size_t i = 0; i < 8; ++i) {
-            expected.push_back(feed(*host, i, 0.125f * static_cast<float>(i), corners(1.0f, -0.5f)));
+            expected.push_back(
+                feed(*host, i, 0.125f * static_cast<float>(i), corners(1.0f, -0.5f)));
         }
         auto pin = patterned<PinProperties>();
         const uint32_t describePin[] = {word(driven), plugGetPinProperties, 0, 0, word(&pin), 0};

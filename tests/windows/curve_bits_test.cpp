@@ -42,9 +42,10 @@ struct Inputs {
 Inputs makeInputs(const Shaper& shaper) {
     constexpr float kInf = std::numeric_limits<float>::infinity();
     constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-    std::vector<float> special{-kInf, kInf, kNaN, -kNaN, -FLT_MAX, FLT_MAX, -3.0f, -1.0f,
-                               -0.00001f, -0.0f, 0.0f, std::numeric_limits<float>::denorm_min(),
-                               1.0f, 1.00001f, 2.0f};
+    std::vector<float> special{-kInf,     kInf,     kNaN,  -kNaN,
+                               -FLT_MAX,  FLT_MAX,  -3.0f, -1.0f,
+                               -0.00001f, -0.0f,    0.0f,  std::numeric_limits<float>::denorm_min(),
+                               1.0f,      1.00001f, 2.0f};
     for (float edge : {-0.00001f, 1.0f, 1.00001f}) {
         special.push_back(std::nextafter(edge, -kInf));
         special.push_back(std::nextafter(edge, kInf));
@@ -67,9 +68,7 @@ Inputs makeInputs(const Shaper& shaper) {
     for (float control : special) {
         std::vector<float> identity;  // corners on the diagonal: output follows the control
         for (size_t k = 0; k < corners; ++k) {
-            identity.push_back(k == 0 ? 0.0f
-                                      : k + 1 == corners ? 1.0f
-                                                         : shaper.breakpoints[k - 1]);
+            identity.push_back(k == 0 ? 0.0f : k + 1 == corners ? 1.0f : shaper.breakpoints[k - 1]);
         }
         add(control, identity);
         std::vector<float> mixed;
@@ -133,9 +132,9 @@ TEST(CurveBits, EveryLibraryComputesTheDefinedBitsOnTheSharedInputs) {
             digest = fnv1a(digest, bits(actual));
             if (bits(actual) != bits(expected) && ++mismatches <= 5) {
                 ADD_FAILURE() << shaper.id << " sample " << i << ": control "
-                              << inputs.controls[sample] << " gave " << actual << " (0x"
-                              << std::hex << bits(actual) << "), the definition gives "
-                              << expected << " (0x" << bits(expected) << ")" << std::dec;
+                              << inputs.controls[sample] << " gave " << actual << " (0x" << std::hex
+                              << bits(actual) << "), the definition gives " << expected << " (0x"
+                              << bits(expected) << ")" << std::dec;
             }
         }
         EXPECT_EQ(mismatches, 0) << shaper.id;

@@ -89,8 +89,8 @@ inline float referenceCurve(const Shaper& shaper, float x, const std::vector<flo
         ++segment;
     }
     const double start = segment == 0 ? 0.0 : static_cast<double>(shaper.breakpoints[segment - 1]);
-    const auto t = static_cast<float>((static_cast<double>(x) - start) /
-                                      static_cast<double>(shaper.width));
+    const auto t =
+        static_cast<float>((static_cast<double>(x) - start) / static_cast<double>(shaper.width));
     const double lo = corners[segment];
     const double hi = corners[segment + 1];
     return static_cast<float>(lo + (hi - lo) * static_cast<double>(t));

@@ -14,7 +14,7 @@
 #include "exported_symbols.h"
 #include "hosted_module.h"
 #include "plugin_library.h"
-#include "shaper_reference.h"
+#include "shaper_variants.h"
 
 static_assert(sizeof(void*) == 4, "the host's platform is 32-bit");
 
@@ -51,6 +51,11 @@ _qnCallWithSkewedStack:
 )");
 
 namespace qnplatform {
+
+using Shaper = shapertest::Variant;
+using shapertest::bits;
+using shapertest::referenceCurve;
+
 namespace {
 
 using qnhost::HostedModule;
@@ -127,8 +132,8 @@ TEST_P(Conformance, GetModulePropertiesWritesOnlyWhatItMay) {
     EXPECT_STREQ(described.name, GetParam().name);
     EXPECT_STREQ(described.id, GetParam().id);
     const std::string about = described.about;
-    EXPECT_EQ(about.rfind(GetParam().about(), 0), 0u) << about;
-    EXPECT_GT(about.size(), GetParam().about().size()) << "ends with the web address";
+    EXPECT_EQ(about.rfind(GetParam().aboutPrefix(), 0), 0u) << about;
+    EXPECT_GT(about.size(), GetParam().aboutPrefix().size()) << "ends with the web address";
     EXPECT_NE(about.back(), '\n');
     EXPECT_EQ(described.reservedA, pattern.reservedA);
     EXPECT_EQ(described.reservedB, pattern.reservedB);
@@ -175,7 +180,7 @@ TEST_P(Conformance, PinDescriptionsAreNumberedWithoutGapsAndRefusedBeyond) {
     const auto pattern = patterned<PinProperties>();
     std::set<void*> variables;
     for (int32_t index = 0; index < GetParam().pinCount(); ++index) {
-        const Pin& expected = GetParam().pins[static_cast<size_t>(index)];
+        const shapertest::PinRow& expected = GetParam().pins[static_cast<size_t>(index)];
         auto properties = patterned<PinProperties>();
         ASSERT_TRUE(module->getPinProperties(index, properties)) << index;
         EXPECT_STREQ(properties.name, expected.name);
@@ -363,7 +368,7 @@ TEST_P(Conformance, EntriesTolerateAStackAlignedToFourBytes) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shapers, Conformance, testing::ValuesIn(shapers()),
+INSTANTIATE_TEST_SUITE_P(Shapers, Conformance, testing::ValuesIn(shapertest::variants()),
                          [](const testing::TestParamInfo<Shaper>& info) {
                              return std::string(info.param.id);
                          });

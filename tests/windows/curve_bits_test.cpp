@@ -12,9 +12,14 @@
 
 #include "hosted_module.h"
 #include "plugin_library.h"
-#include "shaper_reference.h"
+#include "shaper_variants.h"
 
 namespace qnplatform {
+
+using Shaper = shapertest::Variant;
+using shapertest::bits;
+using shapertest::referenceCurve;
+
 namespace {
 
 // A small generator of our own, so that every build sees the same inputs.
@@ -102,7 +107,7 @@ uint64_t fnv1a(uint64_t hash, uint32_t word) {
 }
 
 TEST(CurveBits, EveryLibraryComputesTheDefinedBitsOnTheSharedInputs) {
-    for (const Shaper& shaper : shapers()) {
+    for (const Shaper& shaper : shapertest::variants()) {
         const Inputs inputs = makeInputs(shaper);
         const auto count = static_cast<int32_t>(inputs.controls.size());
 

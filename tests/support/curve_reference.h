@@ -46,6 +46,10 @@ inline float referenceCurve(const std::vector<float>& breakpoints, float width, 
     return 0.0f;
 }
 
+inline uint32_t bits(float value) {
+    return std::bit_cast<uint32_t>(value);
+}
+
 inline testing::AssertionResult sameBits(const char* actualText, const char* expectedText,
                                          float actual, float expected) {
     const auto a = std::bit_cast<uint32_t>(actual);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "curve_reference.h"
 #include "hosted_module.h"
 #include "plugin_library.h"
 #include "plugin_paths.h"
@@ -34,7 +35,17 @@ struct Variant {
     // Corner k counted from the bottom (control 0) up.
     int32_t cornerSlot(int32_t k) const { return cornerCount() - k; }
     std::string path() const { return qntest::pluginPath(id); }
+    // The about text up to the web address that ends it.
+    std::string aboutPrefix() const {
+        return "Shaper with " + std::to_string(breakpoints.size()) +
+               " breakpoints\nversion 1.0\nby Brenwick\n\n";
+    }
 };
+
+// The curve of `variant` from its definition; `corners` from the bottom corner up.
+inline float referenceCurve(const Variant& variant, float x, const std::vector<float>& corners) {
+    return referenceCurve(variant.breakpoints, variant.width, x, corners);
+}
 
 inline const std::vector<Variant>& variants() {
     static const std::vector<Variant> all{

@@ -368,7 +368,7 @@ class Session {
                 check(answer != 0, "plugGetProcessInfo answers an address");
                 const auto* info = reinterpret_cast<const ProcessInfo*>(answer);
                 check(info->structVersion == 1 && info->reserved == 0, "ProcessInfo words");
-                check(info->descriptorSize == static_cast<int32_t>(sizeof(CallDescriptor)),
+                check(info->descriptorSize == 16,
                       "ProcessInfo descriptor size", info->descriptorSize);
                 check(info->processFunction != nullptr &&
                           info->processFunction->entry == host->record()->process,

@@ -67,7 +67,7 @@ intptr_t QNModule_base::dispatch(int32_t opcode, int32_t index, int32_t value, v
             return 0;
         case plugGetProcessInfo:
             libraryProcessInfo.structVersion = 1;
-            libraryProcessInfo.descriptorSize = static_cast<int32_t>(sizeof(CallDescriptor));
+            libraryProcessInfo.descriptorSize = QN_CALL_DESCRIPTOR_SIZE;
             libraryProcessInfo.processFunction = &processFunction;
             libraryProcessInfo.reserved = 0;
             return reinterpret_cast<intptr_t>(&libraryProcessInfo);

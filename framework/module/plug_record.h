@@ -17,8 +17,9 @@
  * CallDescriptor, 32-bit: entry 0, adjustment 4, reservedA 8, reservedB 12, size 16;
  *                 64-bit: entry 0 (8), adjustment 8, reservedA 12, reservedB 16, size 24.
  * ProcessInfo,    32-bit: structVersion 0, descriptorSize 4, processFunction 8, reserved 12,
- *                 size 16; 64-bit: 0, 4, 8 (8 bytes), 16, size 24. descriptorSize holds
- *                 sizeof(CallDescriptor) of the target: 16 on 32-bit, 24 on 64-bit.
+ *                 size 16; 64-bit: 0, 4, 8 (8 bytes), 16, size 24. descriptorSize is
+ *                 always 16, the descriptor's size in the host's 32-bit layout, which
+ *                 hosts compare against; on 64-bit targets the record itself is 24 bytes.
  */
 #ifndef QN_MODULE_PLUG_RECORD_H
 #define QN_MODULE_PLUG_RECORD_H
@@ -30,6 +31,7 @@ QN_EXTERN_C_BEGIN
 
 #define QN_PLUG_MAGIC 0x514E504C /* 'QNPL': bytes 4C 50 4E 51 in memory */
 #define QN_PLUG_VERSION 1
+#define QN_CALL_DESCRIPTOR_SIZE 16 /* ProcessInfo.descriptorSize on every target */
 
 struct PlugRecord;
 
@@ -113,7 +115,7 @@ QN_ASSERT_FIELD(CallDescriptor, reservedB, 12, 16);
  */
 typedef struct ProcessInfo {
     int32_t structVersion;           /* 1 */
-    int32_t descriptorSize;          /* sizeof(CallDescriptor) */
+    int32_t descriptorSize;          /* QN_CALL_DESCRIPTOR_SIZE */
     CallDescriptor* processFunction; /* the asking instance's current process function */
     int32_t reserved;                /* 0 */
 } ProcessInfo;

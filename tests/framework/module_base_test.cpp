@@ -115,7 +115,7 @@ TEST(ModuleBase, ProcessInfoIsOneLibraryWideRecord) {
     EXPECT_EQ(fromA, fromB);
     const auto* info = reinterpret_cast<const ProcessInfo*>(fromB);
     EXPECT_EQ(info->structVersion, 1);
-    EXPECT_EQ(info->descriptorSize, static_cast<int32_t>(sizeof(CallDescriptor)));
+    EXPECT_EQ(info->descriptorSize, 16);
     EXPECT_EQ(info->reserved, 0);
     ASSERT_NE(info->processFunction, nullptr);
     EXPECT_EQ(info->processFunction->entry, b.module->getProcessFunction().entry);

@@ -107,7 +107,7 @@ TEST(ShaperExports, LibrariesLoadedTogetherGloballyStaySeparate) {
         SCOPED_TRACE(variants()[i].id);
         ASSERT_NE(infos[i], nullptr);
         EXPECT_EQ(infos[i]->structVersion, 1);
-        EXPECT_EQ(infos[i]->descriptorSize, static_cast<int32_t>(sizeof(CallDescriptor)));
+        EXPECT_EQ(infos[i]->descriptorSize, 16);
         EXPECT_EQ(infos[i]->processFunction->entry, modules[i]->record()->process);
         const auto* object = static_cast<const char*>(modules[i]->record()->object);
         const auto* field = reinterpret_cast<const char*>(infos[i]->processFunction);

@@ -11,7 +11,7 @@ namespace qnhost {
 namespace {
 
 bool countsAsModulePin(const PinProperties& description) {
-    return (description.flags & pinNotInModule) == 0 || (description.flags & pinAlsoInModule) != 0;
+    return pinTakesSlot(description.flags) != 0;
 }
 
 }  // namespace

@@ -4,14 +4,6 @@
 
 #include "QNModule_base.h"
 
-namespace {
-
-bool countsAsModulePin(PinFlags flags) {
-    return (flags & pinNotInModule) == 0 || (flags & pinAlsoInModule) != 0;
-}
-
-}  // namespace
-
 bool QNPinArray::allocate(int32_t size) noexcept {
     release();
     if (size <= 0) {
@@ -57,7 +49,7 @@ void QNModule_base::buildPins() {
         if (slot >= pinCount) {
             break;
         }
-        if (countsAsModulePin(description.flags)) {
+        if (pinTakesSlot(description.flags)) {
             pins[slot].init(this, slot, description.datatype, description.variable);
             ++slot;
         }
@@ -67,7 +59,7 @@ void QNModule_base::buildPins() {
     // The last description looked at decides what the leftover slots become; with none
     // looked at this asks for index -1, which a module refuses.
     fetchPinProperties(descriptionIndex - 1, &description);
-    if (!countsAsModulePin(description.flags)) {
+    if (!pinTakesSlot(description.flags)) {
         return;
     }
     if ((description.flags & pinRepeatLast) != 0) {

@@ -60,6 +60,14 @@ typedef struct PinProperties {
     int32_t reservedB;       /* neither written by modules nor read by the framework */
 } PinProperties;
 
+/*
+ * Whether a description gets a pin slot of the module: module and host number the slots
+ * alike, slot N being the (N+1)-th description for which this holds.
+ */
+static inline int pinTakesSlot(PinFlags flags) {
+    return (flags & pinNotInModule) == 0 || (flags & pinAlsoInModule) != 0;
+}
+
 QN_ASSERT_SIZE(PinProperties, 32, 48);
 QN_ASSERT_FIELD(PinProperties, variable, 0, 0);
 QN_ASSERT_FIELD(PinProperties, direction, 4, 8);

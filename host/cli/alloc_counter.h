@@ -2,12 +2,18 @@
 // while counting is switched on. validate uses it around process calls.
 #pragma once
 
+#ifdef __cplusplus
 #include <cstdint>
-
 extern "C" {
+#else
+#include <stdint.h>
+#endif
+
 void qn_alloc_counting(int on);
 uint64_t qn_alloc_count(void);
 void qn_alloc_note(void);
+
+#ifdef __cplusplus
 }
 
 namespace qnhost {
@@ -29,3 +35,4 @@ class AllocationWindow {
 };
 
 }  // namespace qnhost
+#endif

@@ -7,28 +7,13 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "alloc_counter.h"
+
 extern void* __libc_malloc(size_t size);
 extern void* __libc_calloc(size_t count, size_t size);
 extern void* __libc_realloc(void* block, size_t size);
 extern void __libc_free(void* block);
 extern void* __libc_memalign(size_t alignment, size_t size);
-
-static int counting;
-static uint64_t counted;
-
-void qn_alloc_counting(int on) {
-    counting = on;
-}
-
-uint64_t qn_alloc_count(void) {
-    return counted;
-}
-
-void qn_alloc_note(void) {
-    if (counting) {
-        ++counted;
-    }
-}
 
 void* malloc(size_t size) {
     qn_alloc_note();

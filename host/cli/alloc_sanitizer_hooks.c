@@ -6,22 +6,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-static int counting;
-static uint64_t counted;
-
-void qn_alloc_counting(int on) {
-    counting = on;
-}
-
-uint64_t qn_alloc_count(void) {
-    return counted;
-}
-
-void qn_alloc_note(void) {
-    if (counting) {
-        ++counted;
-    }
-}
+#include "alloc_counter.h"
 
 static void onMalloc(const volatile void* block, size_t size) {
     (void)block;

@@ -15,10 +15,6 @@ std::string text(const char* value) {
     return value != nullptr ? std::string(value) : std::string();
 }
 
-bool countsAsModulePin(const PinProperties& description) {
-    return (description.flags & pinNotInModule) == 0 || (description.flags & pinAlsoInModule) != 0;
-}
-
 }  // namespace
 
 std::unique_ptr<PluginSession> PluginSession::open(const std::string& path,
@@ -55,7 +51,7 @@ void PluginSession::describePins() {
     for (const PinProperties& description : probe->describePins()) {
         PinInfo pin;
         pin.index = static_cast<int32_t>(pinTable.size());
-        pin.slot = countsAsModulePin(description) ? slot++ : -1;
+        pin.slot = pinTakesSlot(description.flags) != 0 ? slot++ : -1;
         pin.name = text(description.name);
         pin.direction = description.direction;
         pin.datatype = description.datatype;

@@ -17,6 +17,7 @@
 #include "QNModule_base.h"
 #include "call_descriptor.h"
 #include "shaper_pin.h"
+#include "stream_pin_description.h"
 
 namespace qn::shapers {
 
@@ -39,13 +40,8 @@ class ShaperShell : public QNModule_base {
             return false;
         }
         const ShaperPin<Module>& pin = kTable[static_cast<std::size_t>(index)];
-        properties->variable = &(self().*pin.variable);
-        properties->direction = pin.direction;
-        properties->datatype = sampleStream;
-        properties->name = pin.name;
-        if (pin.direction == pinInput) {
-            properties->defaultText = pin.defaultText;
-        }
+        qn::describeStreamPin(properties, &(self().*pin.variable), pin.direction, pin.name,
+                              pin.defaultText);
         return true;
     }
 

@@ -15,27 +15,13 @@
 
 #include <gtest/gtest.h>
 
-#include "curve_dispatch.h"
 #include "curve_reference.h"
+#include "kernel_test_curves.h"
 
 namespace shapertest {
 namespace {
 
 using qn::shapers::CurvePath;
-
-// The three curves, restated from their definitions.
-struct OneBreakpoint {
-    static constexpr std::array<float, 1> breakpoints{0.5f};
-    static constexpr float width = 0.5f;
-};
-struct TwoBreakpoints {
-    static constexpr std::array<float, 2> breakpoints{0.33333334f, 0.6666667f};
-    static constexpr float width = 0.33333334f;
-};
-struct ThreeBreakpoints {
-    static constexpr std::array<float, 3> breakpoints{0.25f, 0.5f, 0.75f};
-    static constexpr float width = 0.25f;
-};
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 // A quiet NaN with a payload no computation produces: marks positions a run must not write.
@@ -169,16 +155,6 @@ std::vector<float> expectedOutputs(const Inputs& inputs) {
     return expected;
 }
 
-std::vector<CurvePath> availablePaths() {
-    std::vector<CurvePath> paths;
-    for (const CurvePath path : qn::shapers::kCurvePaths) {
-        if (qn::shapers::curvePathAvailable(path)) {
-            paths.push_back(path);
-        }
-    }
-    return paths;
-}
-
 // Reports the first mismatching position only: one is enough to find the fault.
 testing::AssertionResult sameBlock(const std::vector<float>& actual,
                                    const std::vector<float>& expected, const Inputs& inputs,
@@ -206,8 +182,7 @@ testing::AssertionResult sameBlock(const std::vector<float>& actual,
 template <class Curve>
 class CurveKernelTest : public testing::Test {};
 
-using Curves = testing::Types<OneBreakpoint, TwoBreakpoints, ThreeBreakpoints>;
-TYPED_TEST_SUITE(CurveKernelTest, Curves);
+TYPED_TEST_SUITE(CurveKernelTest, TestCurves);
 
 TYPED_TEST(CurveKernelTest, EveryPathMatchesTheDefinitionOnMixedSamples) {
     using Curve = TypeParam;

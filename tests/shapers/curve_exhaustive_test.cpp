@@ -62,19 +62,7 @@ TYPED_TEST(CurveExhaustiveTest, SinglePrecisionPositionForEveryControlInRange) {
             if (!(x >= kLowerThreshold && x < kUpperThreshold)) {
                 continue;
             }
-            float start = 0.0f;
-            for (const float breakpoint : Curve::breakpoints) {
-                if (x >= breakpoint) {
-                    start = breakpoint;
-                }
-            }
-            const auto reference =
-                static_cast<float>((static_cast<double>(x) - static_cast<double>(start)) /
-                                   static_cast<double>(Curve::width));
-            const float difference = x - start;
-            const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
-                                     ? difference * qn::shapers::kInverseWidth<Curve>
-                                     : difference / Curve::width;
+            const auto [single, reference] = positionBothWays<Curve>(x);
             if (std::bit_cast<uint32_t>(single) != std::bit_cast<uint32_t>(reference)) {
                 failed[high % kWorkers] = true;
                 firstFailure[high % kWorkers] = bits;

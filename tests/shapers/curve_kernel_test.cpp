@@ -250,19 +250,7 @@ TYPED_TEST(CurveKernelTest, OutputMayBeTheControlOrACornerBlock) {
 TYPED_TEST(CurveKernelTest, SinglePrecisionPositionMatchesTheDoubleDefinition) {
     using Curve = TypeParam;
     const auto check = [](float x) {
-        float start = 0.0f;
-        for (const float breakpoint : Curve::breakpoints) {
-            if (x >= breakpoint) {
-                start = breakpoint;
-            }
-        }
-        const auto reference =
-            static_cast<float>((static_cast<double>(x) - static_cast<double>(start)) /
-                               static_cast<double>(Curve::width));
-        const float difference = x - start;
-        const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
-                                 ? difference * qn::shapers::kInverseWidth<Curve>
-                                 : difference / Curve::width;
+        const auto [single, reference] = positionBothWays<Curve>(x);
         return sameBits("single", "reference", single, reference);
     };
     // Every 97th float from the lower threshold up to the upper one.

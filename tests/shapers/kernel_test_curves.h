@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -23,6 +24,26 @@ struct ThreeBreakpoints {
     static constexpr std::array<float, 3> breakpoints{0.25f, 0.5f, 0.75f};
     static constexpr float width = 0.25f;
 };
+
+// The position t of control `x` (in range) two ways: as the kernels take it, from a float
+// subtraction and a float scale or division, and as the definition does, in double rounded
+// to float. The kernels rely on the two being the same float.
+template <class Curve>
+std::pair<float, float> positionBothWays(float x) {
+    float start = 0.0f;
+    for (const float breakpoint : Curve::breakpoints) {
+        if (x >= breakpoint) {
+            start = breakpoint;
+        }
+    }
+    const float difference = x - start;
+    const float single = qn::shapers::kWidthIsPowerOfTwo<Curve>
+                             ? difference * qn::shapers::kInverseWidth<Curve>
+                             : difference / Curve::width;
+    const auto reference = static_cast<float>(
+        (static_cast<double>(x) - static_cast<double>(start)) / static_cast<double>(Curve::width));
+    return {single, reference};
+}
 
 using TestCurves = testing::Types<OneBreakpoint, TwoBreakpoints, ThreeBreakpoints>;
 
